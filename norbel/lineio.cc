@@ -239,6 +239,8 @@ int read_line(FILE *stream, nb_text_t *text)
     if (got == IO_DELIM)
         drop_cr(text, from);
     if (has_nul(text, from)) {
+        // Keep the text a true string: what came before the NUL.
+        text->len = from + strlen(text->text + from);
         errno = EINVAL;
         return NB_ERR_FORMAT;
     }

@@ -80,8 +80,9 @@ bool has_nul(const nb_text_t *text, size_t from);
 
 // Appends the next line to text.  Returns 1 for a line (a last line
 // without "\n" counts), 0 when no line is left (the input has ended), or
-// NB_ERR_FORMAT (errno EINVAL) when the line holds a NUL byte, NB_ERR_IO or
-// NB_ERR_MEMORY; in every case but NB_ERR_IO the whole line is consumed.
+// NB_ERR_FORMAT (errno EINVAL) when the line holds a NUL byte (the text then
+// ends before it), NB_ERR_IO or NB_ERR_MEMORY; in every case but NB_ERR_IO
+// the whole line is consumed.
 int read_line(FILE *stream, nb_text_t *text);
 
 // Consumes lines up to the next one that begins with marker1 or marker2,

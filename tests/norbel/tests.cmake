@@ -1,0 +1,1 @@
+biofilters_unit_test(norbel_test norbel/norbel_test.cc)
