@@ -2,8 +2,7 @@
 //
 // A codon is three consecutive characters of the stream, either case; any
 // other character between its bases (a newline too) breaks it.  The search
-// is a small automaton over the bytes, one table step per byte, run on the
-// stream's own buffer where the C library allows it.
+// runs on the stream's own buffer where the C library allows it.
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -13,52 +12,30 @@
 
 namespace {
 
-constexpr uint8_t kMatch = 0xff;
-using Automaton = std::array<std::array<uint8_t, 256>, 4>;
-
-constexpr bool is(int byte, char base)
+// Each byte becomes a 2-bit code: A 1, T 2, G 3 (either case), anything
+// else 0.  The last three codes form a 6-bit window, and a codon is a set
+// bit of a 64-bit mask at the window's value.  A window holding any other
+// character has a 0 code in it and matches no codon.  The window depends
+// on the previous one only by a shift and an or, so the scan runs at a few
+// cycles per byte.
+constexpr std::array<uint8_t, 256> make_codes()
 {
-    return byte == base || byte == base + ('a' - 'A');
+    std::array<uint8_t, 256> codes{};
+    codes['A'] = codes['a'] = 1;
+    codes['T'] = codes['t'] = 2;
+    codes['G'] = codes['g'] = 3;
+    return codes;
 }
 
-// ATG.  States: 0 nothing, 1 after A, 2 after AT.
-constexpr Automaton make_start()
+constexpr std::array<uint8_t, 256> kCodes = make_codes();
+
+constexpr uint64_t bit(int first, int second, int third)
 {
-    Automaton next{};
-    for (int s = 0; s < 4; s++)
-        for (int b = 0; b < 256; b++) {
-            if (is(b, 'A'))
-                next[s][b] = 1;
-            else if (is(b, 'T') && s == 1)
-                next[s][b] = 2;
-            else if (is(b, 'G') && s == 2)
-                next[s][b] = kMatch;
-            else
-                next[s][b] = 0;
-        }
-    return next;
+    return uint64_t{1} << (first << 4 | second << 2 | third);
 }
 
-// TAA, TAG, TGA.  States: 0 nothing, 1 after T, 2 after TA, 3 after TG.
-constexpr Automaton make_stop()
-{
-    Automaton next{};
-    for (int s = 0; s < 4; s++)
-        for (int b = 0; b < 256; b++) {
-            if (is(b, 'T'))
-                next[s][b] = 1;
-            else if (is(b, 'A'))
-                next[s][b] = s == 1 ? 2 : s >= 2 ? kMatch : 0;
-            else if (is(b, 'G'))
-                next[s][b] = s == 1 ? 3 : s == 2 ? kMatch : 0;
-            else
-                next[s][b] = 0;
-        }
-    return next;
-}
-
-constexpr Automaton kStart = make_start();
-constexpr Automaton kStop = make_stop();
+constexpr uint64_t kStartCodons = bit(1, 2, 3);                              // ATG
+constexpr uint64_t kStopCodons = bit(2, 1, 1) | bit(2, 1, 3) | bit(2, 3, 1); // TAA TAG TGA
 
 // No codon before the end of the input.  A read error counts as the end
 // too, so that callers that loop until feof stop (ferror tells them why).
@@ -74,12 +51,12 @@ int64_t not_found(FILE *stream, char codon[4])
     return -1;
 }
 
-int64_t next_codon(FILE *stream, char codon[4], const Automaton &next)
+int64_t next_codon(FILE *stream, char codon[4], uint64_t codons)
 {
     nb::StreamLock lock(stream);
     int64_t passed = 0;   // bytes consumed before the current chunk
     char before[2] = {0}; // the last two bytes consumed, oldest first
-    unsigned state = 0;
+    uint32_t window = 0;  // codes of the bytes read so far; none before the search
 #ifdef __GLIBC__
     for (;;) {
         if (nb::refill(stream) != 1)
@@ -88,8 +65,8 @@ int64_t next_codon(FILE *stream, char codon[4], const Automaton &next)
         const char *end = stream->_IO_read_end;
         const char *at = p;
         for (; at < end; at++) {
-            state = next[state][static_cast<unsigned char>(*at)];
-            if (state == kMatch)
+            window = window << 2 | kCodes[static_cast<unsigned char>(*at)];
+            if (codons >> (window & 63) & 1)
                 break;
         }
         if (at < end) {
@@ -110,8 +87,8 @@ int64_t next_codon(FILE *stream, char codon[4], const Automaton &next)
 #else
     int c;
     while ((c = getc_unlocked(stream)) != EOF) {
-        state = next[state][static_cast<unsigned char>(c)];
-        if (state == kMatch) {
+        window = window << 2 | kCodes[static_cast<unsigned char>(c)];
+        if (codons >> (window & 63) & 1) {
             codon[0] = before[0];
             codon[1] = before[1];
             codon[2] = static_cast<char>(c);
@@ -130,10 +107,10 @@ int64_t next_codon(FILE *stream, char codon[4], const Automaton &next)
 
 int64_t nb_next_start_codon(FILE *stream, char codon[4])
 {
-    return next_codon(stream, codon, kStart);
+    return next_codon(stream, codon, kStartCodons);
 }
 
 int64_t nb_next_stop_codon(FILE *stream, char codon[4])
 {
-    return next_codon(stream, codon, kStop);
+    return next_codon(stream, codon, kStopCodons);
 }

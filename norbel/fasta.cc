@@ -57,11 +57,13 @@ int nb_fasta_read(nb_fasta_t *fasta, FILE *stream)
     }
     nb_text_t desc = {fasta->desc, fasta->desc_len, fasta->desc_cap};
     nb_text_t seq = {fasta->seq, fasta->seq_len, fasta->seq_cap};
-    int status = NB_ERR_MEMORY;
+    int status;
     bool ready = nb::text_clear(&desc) == 0;
-    if (nb::text_clear(&seq) == 0 && ready) {
+    ready = nb::text_clear(&seq) == 0 && ready;
+    {
         nb::StreamLock lock(stream);
-        status = nb::read_header_line(stream, &desc, '>', '>');
+        status = ready ? nb::read_header_line(stream, &desc, '>', '>')
+                       : nb::skip_line_without_memory(stream);
         if (status == NB_RECORD && desc.text[0] != '>') {
             // Text before the first header: drop it up to the next record.
             desc.len = 0;

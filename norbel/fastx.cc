@@ -89,13 +89,14 @@ int nb_fastx_read(nb_fastx_t *fastx, FILE *stream)
     }
     fastx->stream = stream;
     fastx->format = 0;
+    bool ready = true;
     for (int i = 0; i < 4; i++)
-        if (nb::text_clear(texts_of(fastx, i)) != 0)
-            return NB_ERR_MEMORY;
+        ready = nb::text_clear(texts_of(fastx, i)) == 0 && ready;
 
     nb::StreamLock lock(stream);
     int format = 0;
-    int status = nb::read_header_line(stream, &fastx->desc, '>', '@');
+    int status = ready ? nb::read_header_line(stream, &fastx->desc, '>', '@')
+                       : nb::skip_line_without_memory(stream);
     if (status == NB_RECORD) {
         if (fastx->desc.text[0] == '>') {
             format = NB_FORMAT_FASTA;

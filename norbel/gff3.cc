@@ -135,7 +135,10 @@ int nb_gff3_read(nb_gff3_t *gff3, FILE *stream, size_t max_line)
     for (;;) {
         if (nb::text_clear(&gff3->line) != 0) {
             clear_fields(gff3, nb::empty_string);
-            return NB_ERR_MEMORY;
+            int status = nb::skip_line_without_memory(stream);
+            if (status != NB_ERR_MEMORY)
+                gff3->state = NB_STATE_ENDED;
+            return status;
         }
         int got = nb::read_line(stream, &gff3->line);
         char *line = gff3->line.text;

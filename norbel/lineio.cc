@@ -247,6 +247,16 @@ int read_line(FILE *stream, nb_text_t *text)
     return 1;
 }
 
+int skip_line_without_memory(FILE *stream)
+{
+    if (peek(stream) == EOF)
+        return end_status(stream);
+    if (skip_until(stream, '\n') == IO_ERROR)
+        return NB_ERR_IO;
+    errno = ENOMEM;
+    return NB_ERR_MEMORY;
+}
+
 int skip_to_marker(FILE *stream, int marker1, int marker2)
 {
     for (;;) {

@@ -11,6 +11,10 @@
 
 #include <cstddef>
 #include <cstdio>
+#if defined(__GLIBC__) && __has_include(<sys/single_threaded.h>)
+#include <sys/single_threaded.h>
+#define NB_HAVE_SINGLE_THREADED 1
+#endif
 
 #include "norbel.h"
 
@@ -101,15 +105,37 @@ int read_lines_until_marker(FILE *stream, nb_text_t *text, int marker1, int mark
 int refill(FILE *stream);
 #endif
 
-// Holds the stream's lock for the life of one public call.
+// When a record has no room even to start: consumes one line, so that a
+// caller reading until the end still gets there.  Returns NB_ERR_MEMORY
+// (errno ENOMEM), or NB_END / NB_ERR_IO when no line was left.
+int skip_line_without_memory(FILE *stream);
+
+// Holds the stream's lock for the life of one public call.  A process that
+// has never started a thread needs no lock (the filters are all such).
 class StreamLock {
 public:
-    explicit StreamLock(FILE *stream) : stream_(stream) { flockfile(stream_); }
-    ~StreamLock() { funlockfile(stream_); }
+    explicit StreamLock(FILE *stream) : stream_(single_threaded() ? nullptr : stream)
+    {
+        if (stream_)
+            flockfile(stream_);
+    }
+    ~StreamLock()
+    {
+        if (stream_)
+            funlockfile(stream_);
+    }
     StreamLock(const StreamLock &) = delete;
     StreamLock &operator=(const StreamLock &) = delete;
 
 private:
+    static bool single_threaded()
+    {
+#ifdef NB_HAVE_SINGLE_THREADED
+        return __libc_single_threaded;
+#else
+        return false;
+#endif
+    }
     FILE *stream_;
 };
 

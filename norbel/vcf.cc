@@ -114,8 +114,12 @@ int nb_vcf_read_ss_call(nb_vcf_t *vcf, FILE *stream, size_t max_line)
             }
             continue;
         }
-        if (nb::text_clear(&vcf->line) != 0)
-            return NB_ERR_MEMORY;
+        if (nb::text_clear(&vcf->line) != 0) {
+            int status = nb::skip_line_without_memory(stream);
+            if (status != NB_ERR_MEMORY)
+                vcf->state = NB_STATE_ENDED;
+            return status;
+        }
         // The line is kept byte for byte ("\r" included) for writing back.
         int got = nb::append_until(stream, &vcf->line, '\n');
         if (got == nb::IO_ERROR) {
