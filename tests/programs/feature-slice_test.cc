@@ -217,13 +217,13 @@ TEST(FeatureSlice, Cases)
     // for the matched feature and for its children alike.
     const std::string clamp = annotation(
         "clamp.gff3", "##gff-version 3\n" + feature("2", "gene", 0, 3, "ID=c1") +
-                          feature("2", "mRNA", 8, 99, "ID=c2;Parent=c1") +
+                          feature("2", "mRNA", 8, 1000000000, "ID=c2;Parent=c1") +
                           feature("2", "exon", 7, 5, "Parent=c2") +
                           feature("2", "exon", 11, 12, "Parent=c2") +
                           feature("2", "exon", 10, 10, "Parent=c2"));
     const std::string clamp_out =
         header("ID=c1", clamp, genome, "2", "gene", 0, 3, "ID=c1", "ID=c1") + "ACG\n" +
-        ">ID=c1:mRNA:1 2 8 99 mRNA ID=c2;Parent=c1\nTAC\n" +
+        ">ID=c1:mRNA:1 2 8 1000000000 mRNA ID=c2;Parent=c1\nTAC\n" +
         ">ID=c1:exon:1 2 7 5 exon Parent=c2\n\n" + ">ID=c1:exon:2 2 11 12 exon Parent=c2\n\n" +
         ">ID=c1:exon:3 2 10 10 exon Parent=c2\nC\n";
 
