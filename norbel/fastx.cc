@@ -100,6 +100,7 @@ int nb_fastx_read(nb_fastx_t *fastx, FILE *stream)
     if (status == NB_RECORD) {
         if (fastx->desc.text[0] == '>') {
             format = NB_FORMAT_FASTA;
+            // A line that begins with either marker starts the next record.
             status = nb::read_lines_until_marker(stream, &fastx->seq, '>', '@');
         } else if (fastx->desc.text[0] == '@') {
             format = NB_FORMAT_FASTQ;

@@ -65,7 +65,8 @@ void extract_names(nb_gff3_t *gff3)
     gff3->names.len = static_cast<size_t>(out - gff3->names.text);
 }
 
-// Splits the line held in gff3->line into the record's fields.
+// Splits the line held in gff3->line into the record's fields.  A tab
+// after the eighth stays in the attributes, so nothing of the line is lost.
 int split_feature(nb_gff3_t *gff3)
 {
     char *columns[9];
