@@ -42,7 +42,7 @@ constexpr uint64_t kStopCodons = bit(2, 1, 1) | bit(2, 1, 3) | bit(2, 3, 1); // 
 int64_t not_found(FILE *stream, char codon[4])
 {
     codon[0] = '\0';
-#ifdef __GLIBC__
+#if NB_STDIO_BUFFER
     if (ferror_unlocked(stream))
         stream->_flags |= _IO_EOF_SEEN;
 #else
@@ -57,7 +57,7 @@ int64_t next_codon(FILE *stream, char codon[4], uint64_t codons)
     int64_t passed = 0;   // bytes consumed before the current chunk
     char before[2] = {0}; // the last two bytes consumed, oldest first
     uint32_t window = 0;  // codes of the bytes read so far; none before the search
-#ifdef __GLIBC__
+#if NB_STDIO_BUFFER
     for (;;) {
         if (nb::refill(stream) != 1)
             return not_found(stream, codon);

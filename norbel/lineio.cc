@@ -83,7 +83,7 @@ int end_status(FILE *stream)
     return NB_ERR_IO;
 }
 
-#ifdef __GLIBC__
+#if NB_STDIO_BUFFER
 
 int refill(FILE *stream)
 {
@@ -202,7 +202,7 @@ int peek(FILE *stream)
 
 size_t peek_prefix(FILE *stream, char *out, size_t n)
 {
-#ifdef __GLIBC__
+#if NB_STDIO_BUFFER
     // Usually the bytes wait in the buffer already and are only looked at.
     if (n == 0 || refill(stream) != 1)
         return 0;

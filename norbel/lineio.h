@@ -11,6 +11,14 @@
 
 #include <cstddef>
 #include <cstdio>
+// On glibc the readers work on the stream's read buffer directly; building
+// with NB_PORTABLE_STDIO defined takes the plain getc_unlocked path instead.
+#if defined(__GLIBC__) && !defined(NB_PORTABLE_STDIO)
+#define NB_STDIO_BUFFER 1
+#else
+#define NB_STDIO_BUFFER 0
+#endif
+
 #if defined(__GLIBC__) && __has_include(<sys/single_threaded.h>)
 #include <sys/single_threaded.h>
 #define NB_HAVE_SINGLE_THREADED 1
@@ -98,7 +106,7 @@ int skip_to_marker(FILE *stream, int marker1, int marker2);
 // NUL byte), NB_ERR_IO or NB_ERR_MEMORY.
 int read_lines_until_marker(FILE *stream, nb_text_t *text, int marker1, int marker2);
 
-#ifdef __GLIBC__
+#if NB_STDIO_BUFFER
 // Makes sure at least one unread byte waits in the stream's read buffer
 // [_IO_read_ptr, _IO_read_end).  Returns 1, IO_EOF or IO_ERROR (errno from
 // the stream, EIO when it gave none).
