@@ -49,7 +49,6 @@ struct Decoding {
     unsigned char *in = nullptr;
     std::size_t in_pos = 0, in_len = 0;
     bool in_ended = false;
-    bool at_boundary = false;
     int error = 0;
     std::unique_ptr<Codec> codec;
     char *text = nullptr;  // the stream's buffer
@@ -68,7 +67,7 @@ struct Decoding {
         in_len -= in_pos;
         in_pos = 0;
         if (in_len == compressed_chunk)
-            return EIO;  // a decoder that will not take a full window
+            return EIO;  // a gzip header longer than the window, say
         ssize_t n = read_retrying(fd, in + in_len, compressed_chunk - in_len);
         if (n < 0)
             return errno;
@@ -94,13 +93,12 @@ ssize_t decoding_read(void *cookie, char *buf, std::size_t size)
             d->error = step == Step::no_memory ? ENOMEM : EIO;
             break;
         }
-        d->at_boundary = step == Step::boundary;
         if (in_left != in_before || room != room_before)
             continue;
         // Nothing moved: the decoder wants input.
         if (d->in_ended) {
             // The file may end only between members.
-            if (!d->at_boundary || in_left != 0)
+            if (step != Step::boundary || in_left != 0)
                 d->error = EIO;
             break;
         }
@@ -170,7 +168,8 @@ FILE *cookie_stream(void *cookie, cookie_read_function_t *reader,
         // glibc takes the size only together with a buffer.
         setvbuf(stream, text, _IOFBF, text_buffer);
         // glibc would lock a cookie stream on every getc, which costs
-        // more than the decoding; the suite's programs are single-threaded.
+        // more than the decoding: a stream from qx_fopen serves one
+        // thread, as the suite's programs are single-threaded.
         __fsetlocking(stream, FSETLOCKING_BYCALLER);
     }
     return stream;
@@ -221,7 +220,11 @@ FILE *open_replay(int fd, const unsigned char *head, std::size_t head_len)
 
 extern "C" FILE *qx_fopen(const char *path, const char *mode)
 {
-    if (mode == nullptr || mode[0] != 'r' || std::strchr(mode, '+') != nullptr)
+    if (mode == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    if (mode[0] != 'r' || std::strchr(mode, '+') != nullptr)
         return fopen(path, mode);
 
     int fd;
