@@ -8,7 +8,7 @@
 #                  1M reads, 2M calls, 200 MB of raw sequence; 0.01 is a quick check
 #   --runs N       timed runs per command after one warm-up run (default 5)
 #   --limit S      a command whose warm-up run takes longer than S seconds is
-#                  stopped and reported as such instead of timed (default 120)
+#                  stopped and reported as such instead of timed (default 60)
 #   --only REGEX   run only the cases whose name matches (grep -E)
 #   --bin DIR      time the programs in DIR instead of building the suite
 #
@@ -18,7 +18,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scale=1 runs=5 limit=120 only= bin=
+scale=1 runs=5 limit=60 only= bin=
 while [ $# -gt 0 ]; do
   case "$1" in
     --scale) scale=${2:?}; shift 2 ;;
@@ -130,6 +130,7 @@ rm -f "$data"/*.fai
 # ---------------------------------------------------------------- timing
 results=$work/results.tsv
 : > "$results"
+rm -f "$work"/*.json
 # Single-quotes a word for the shell that runs the commands.
 q() { local s=${1//\'/\'\\\'\'}; printf "'%s'" "$s"; }
 B=$(q "$bin") D=$(q "$data")
@@ -146,7 +147,8 @@ begin_case() {
 add() {
   cmd_tools+=("$1") cmd_kinds+=("$2") cmd_preps+=("${3:-true}") cmd_lines+=("$4")
 }
-record() { printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$case_name" "$1" "$2" "$3" "$4" "$5" >> "$results"; }
+# record TOOL KIND MEDIAN RSS-KB NOTE [CPU]
+record() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$case_name" "$1" "$2" "$3" "$4" "$5" "${6:-}" >> "$results"; }
 
 run_case() {
   [ -n "$only" ] && ! grep -qE "$only" <<< "$case_name" && return 0
@@ -188,13 +190,16 @@ run_case() {
   [ ${#timed[@]} -eq 0 ] && return 0
   local r=$runs
   [ "$slow" = 1 ] && r=$(( runs < 3 ? runs : 3 ))
-  local json=$work/$(tr -c 'A-Za-z0-9_.-' _ <<< "$case_name").json
-  local medians=()
+  local json=$work/$(printf '%s' "$case_name" | tr -c 'A-Za-z0-9_.-' _).json
+  local medians=() cpus=()
   if have hyperfine; then
     local args=()
     for ((i = 0; i < ${#timed[@]}; i++)); do args+=(--prepare "${preps[i]}"); done
     hyperfine --shell bash --style basic --runs "$r" --export-json "$json" "${args[@]}" "${timed[@]}" >&2
     mapfile -t medians < <(grep -o '"median": *[0-9.eE+-]*' "$json" | sed 's/.*: *//')
+    # CPU time (user + system, mean): on a shared machine it is steadier than wall time.
+    mapfile -t cpus < <(grep -o '"\(user\|system\)": *[0-9.eE+-]*' "$json" | sed 's/.*: *//' |
+                        awk 'NR % 2 { u = $1; next } { printf "%.6f\n", u + $1 }')
   else
     # Without hyperfine: the median of our own wall-clock timings.
     for ((i = 0; i < ${#timed[@]}; i++)); do
@@ -208,7 +213,7 @@ run_case() {
     done
   fi
   for ((i = 0; i < ${#timed[@]}; i++)); do
-    record "${tools[i]}" "${kinds[i]}" "${medians[i]:-}" "${rss[i]}" ""
+    record "${tools[i]}" "${kinds[i]}" "${medians[i]:-}" "${rss[i]}" "" "${cpus[i]:-}"
   done
 }
 
@@ -325,20 +330,22 @@ report=$build/results.md
   echo
   echo "vs ours: the row's median time over our program's (peer/ours; above 1 means ours is"
   echo "faster). For cat and zcat rows it is cat/ours: 0.5 means ours takes twice as long"
-  echo "as reading the file."
+  echo "as reading the file. CPU s: mean user + system time of the timed runs (above the"
+  echo "wall time for a peer that uses several threads)."
   echo
   awk -F'\t' -v distinct="$DISTINCT_READS" '
     function fmt_rss(kb) { return kb == "" ? "" : kb < 10240 ? sprintf("%d KB", kb) : sprintf("%.1f MB", kb / 1024) }
-    BEGIN { print "| case | tool | median s | vs ours | peak RSS | note |"; print "|---|---|---:|---:|---:|---|" }
+    BEGIN { print "| case | tool | median s | vs ours | CPU s | peak RSS | note |"; print "|---|---|---:|---:|---:|---:|---|" }
     {
-      c = $1; tool = $2; kind = $3; med = $4; rss = $5; note = $6
+      c = $1; tool = $2; kind = $3; med = $4; rss = $5; note = $6; cpu = $7
       if (kind == "ours") ours[c] = med
       ratio = ""
       if (med != "" && ours[c] != "" && kind != "ours") ratio = sprintf("%.2f", med / ours[c])
       if (kind == "ours" && c ~ /^fastq-dedup/ && rss != "" && distinct > 0)
         note = sprintf("%.0f bytes per distinct read", rss * 1024 / distinct)
-      printf "| %s | %s | %s | %s | %s | %s |\n", (c == last ? "" : c), tool,
-             (med == "" ? "-" : sprintf("%.3f", med)), ratio, fmt_rss(rss), note
+      printf "| %s | %s | %s | %s | %s | %s | %s |\n", (c == last ? "" : c), tool,
+             (med == "" ? "-" : sprintf("%.3f", med)), ratio, (cpu == "" ? "" : sprintf("%.3f", cpu)),
+             fmt_rss(rss), note
       last = c
     }' "$results"
   echo
