@@ -25,7 +25,8 @@ extern "C" {
  * as fopen does.  Returns NULL with errno set (from the open, or ENOMEM).
  * A corrupt or truncated compressed file makes a later read fail: the
  * stream's error indicator is set, with errno EIO.  Close with qx_fclose
- * or fclose: both release everything.
+ * or fclose: both release everything.  A decompressing stream does no
+ * locking of its own: use it from one thread at a time.
  */
 FILE *qx_fopen(const char *path, const char *mode);
 
