@@ -74,6 +74,16 @@ int main(int argc, char *argv[])
         if (c == '\n')
             ++line_count;
     }
+    // Calls lost to a failed read or a full spool would shrink the sample
+    // without a word.
+    if (ferror(stdin)) {
+        fprintf(stderr, "%s: Error reading VCF stream: %s\n", argv[0], strerror(errno));
+        return qx_stdout_status(argv[0], 65);
+    }
+    if (fflush(header_stream) != 0 || ferror(header_stream)) {
+        fprintf(stderr, "%s: Error spooling VCF calls: %s\n", argv[0], strerror(errno));
+        return qx_stdout_status(argv[0], 74);
+    }
 
     keep_threshold = keep_threshold_for(desired_count, line_count);
     srandom(static_cast<unsigned>(time(NULL)));
