@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "norbel.h"
 #include "quorix.h"
 
@@ -105,6 +107,13 @@ int main(int argc, char *argv[])
     const char *description;
     char *name_copy = NULL;
     FILE *gff3_stream, *fasta_stream;
+    // The chromosome record last read, the seqid it was looked up for and
+    // the genome file as it stood then: features on one chromosome follow
+    // each other, and reading the genome again would give the same record.
+    char *held_seqid = NULL;
+    bool held_found = false;
+    struct stat held_stat = {}, fasta_stat;
+    bool fasta_is_file;
     nb_gff3_t feature;
     nb_fasta_t chromosome = {};
     size_t seqid_len;
@@ -153,20 +162,39 @@ int main(int argc, char *argv[])
         printf(">%s:%s %s %ld %ld %s %s %s %s %s\n", description, feature.type, feature.seqid,
                start, end, feature_type, search_key, feature.attributes, gff3_path, fasta_path);
 
-        // The genome is read again from its start for every feature, so
-        // memory holds one chromosome at most.
-        fasta_stream = qx_fopen(fasta_path, "r");
-        if (fasta_stream == NULL) {
-            fprintf(stderr, "%s: Cannot open %s: %s\n", argv[0], fasta_path, strerror(errno));
-            return qx_stdout_status(argv[0], 66);
-        }
-        // The first record whose name begins with the seqid serves it.
-        while ((fasta_status = nb_fasta_read(&chromosome, fasta_stream)) == NB_RECORD)
-            if (strncmp(chromosome.desc + 1, feature.seqid, seqid_len) == 0)
-                break;
-        if (fasta_status != NB_RECORD && fasta_status != NB_END) {
-            fprintf(stderr, "%s: Error reading FASTA stream: %s\n", argv[0], strerror(errno));
-            return qx_stdout_status(argv[0], 65);
+        // The genome is read from its start for every feature, so memory
+        // holds one chromosome at most; the record already held serves
+        // when it was looked up for this seqid in the same, unchanged file.
+        fasta_is_file = stat(fasta_path, &fasta_stat) == 0 && S_ISREG(fasta_stat.st_mode);
+        fasta_stream = NULL;
+        if (held_seqid != NULL && fasta_is_file && strcmp(held_seqid, feature.seqid) == 0 &&
+            fasta_stat.st_dev == held_stat.st_dev && fasta_stat.st_ino == held_stat.st_ino &&
+            fasta_stat.st_size == held_stat.st_size &&
+            fasta_stat.st_mtim.tv_sec == held_stat.st_mtim.tv_sec &&
+            fasta_stat.st_mtim.tv_nsec == held_stat.st_mtim.tv_nsec) {
+            fasta_status = held_found ? NB_RECORD : NB_END;
+        } else {
+            fasta_stream = qx_fopen(fasta_path, "r");
+            if (fasta_stream == NULL) {
+                fprintf(stderr, "%s: Cannot open %s: %s\n", argv[0], fasta_path,
+                        strerror(errno));
+                return qx_stdout_status(argv[0], 66);
+            }
+            // The first record whose name begins with the seqid serves it.
+            while ((fasta_status = nb_fasta_read(&chromosome, fasta_stream)) == NB_RECORD)
+                if (strncmp(chromosome.desc + 1, feature.seqid, seqid_len) == 0)
+                    break;
+            if (fasta_status != NB_RECORD && fasta_status != NB_END) {
+                fprintf(stderr, "%s: Error reading FASTA stream: %s\n", argv[0],
+                        strerror(errno));
+                return qx_stdout_status(argv[0], 65);
+            }
+            // Only a regular file can be told unchanged; without a copy of
+            // the seqid nothing is held, which costs time, not output.
+            free(held_seqid);
+            held_seqid = fasta_is_file ? strdup(feature.seqid) : NULL;
+            held_stat = fasta_stat;
+            held_found = fasta_status == NB_RECORD;
         }
 
         if (fasta_status == NB_RECORD) {
@@ -182,7 +210,8 @@ int main(int argc, char *argv[])
                     break;
             }
         }
-        fclose(fasta_stream);
+        if (fasta_stream != NULL)
+            fclose(fasta_stream);
     }
 
     if (status != NB_END) {

@@ -296,3 +296,48 @@ TEST(FeatureSlice, Cases)
 }
 
 }  // namespace
+
+namespace {
+
+// Features that follow each other on one chromosome share one read of the
+// genome; the output must stay what reading it afresh for each gives.
+TEST(FeatureSlice, HeldChromosome)
+{
+    const std::string dir = progtest::scratch_dir();
+    const std::string genome = dir + "/genome.fa", genome_gz = dir + "/genome.fa.gz";
+    const std::string gff3 = dir + "/exons.gff3";
+    progtest::write_file(genome, ">chrA\nAAAACCCCGG\n>chrB\nTTTTGGGGAA\n>chrAB\nCCCCCCCCCC\n");
+    ASSERT_EQ(0, std::system(("gzip -c '" + genome + "' > '" + genome_gz + "'").c_str()));
+    struct Exon {
+        std::string seqid;
+        long start, end;
+        std::string slice;  // empty: the seqid is not in the genome
+    };
+    // chrAB's record also begins with "chrA": only a lookup for chrA itself
+    // may be served by the chrA record.
+    const std::vector<Exon> exons = {
+        {"chrA", 1, 4, "AAAA"}, {"chrA", 5, 8, "CCCC"}, {"chrB", 1, 4, "TTTT"},
+        {"chrAB", 1, 3, "CCC"}, {"chrA", 9, 10, "GG"},  {"chrX", 1, 2, ""},
+        {"chrX", 1, 2, ""},     {"chrA", 1, 2, "AA"},
+    };
+    std::string annotation = "##gff-version 3\n";
+    for (const Exon &e : exons)
+        annotation += e.seqid + "\tt\texon\t" + std::to_string(e.start) + "\t" +
+                      std::to_string(e.end) + "\t.\t+\t.\tk=1\n";
+    progtest::write_file(gff3, annotation);
+
+    for (const std::string &fasta : {genome, genome_gz}) {
+        std::string expected;
+        for (const Exon &e : exons) {
+            expected += ">k=1:exon " + e.seqid + " " + std::to_string(e.start) + " " +
+                        std::to_string(e.end) + " exon k=1 k=1 " + gff3 + " " + fasta + "\n";
+            if (!e.slice.empty())
+                expected += e.slice + "\n";
+        }
+        progtest::check_cases("feature-slice",
+                              {{"held record, " + fasta, {gff3, fasta, "exon", "k=1"}, "",
+                                expected, "", 0}});
+    }
+}
+
+}  // namespace
