@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libbz2-dev liblzma-dev libzstd-dev libisal-dev
   libxxhash-dev uthash-dev libgtest-dev
   gzip bzip2 xz-utils zstd
+  man-db groff-base
   "$@"
 )
 
