@@ -40,8 +40,8 @@ mkdir -p "$build" "$data" "$work"
 say() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
 
 # ---------------------------------------------------------------- tools
-# Build dependencies are needed; peers are welcome but never required.
-scripts/deps.sh
+# Build dependencies are needed for the build; peers are welcome but never required.
+scripts/deps.sh || say "build dependencies are missing; programs that do not build are skipped"
 
 if [ "$(id -u)" -eq 0 ]; then apt_get=(apt-get)
 elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then apt_get=(sudo -n apt-get)
