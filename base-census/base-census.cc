@@ -107,6 +107,7 @@ int main(int argc, char *argv[])
 {
     int status;
 
+    qx_stdio_buffers(1 << 18);
     if (argc == 1)
         return qx_stdout_status(argv[0], census_file("-"));
     // The first input that fails ends the run; later ones are not opened.

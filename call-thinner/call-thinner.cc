@@ -49,6 +49,7 @@ int main(int argc, char *argv[])
         usage(argv[0]);
     }
 
+    qx_stdio_buffers(1 << 18);
     nb_vcf_init(&call);
     header_stream = nb_vcf_skip_header(stdin);
     if (header_stream == NULL) {

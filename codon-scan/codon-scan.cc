@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     // derived from it is ever printed.
     position = static_cast<int64_t>(static_cast<uint64_t>(offset) + 1);
 
+    qx_stdio_buffers(1 << 18);
     fstat(fileno(stdin), &stdin_stat);
     if (S_ISFIFO(stdin_stat.st_mode)) {
         // A pipe cannot seek: read the skipped characters.  Once the input

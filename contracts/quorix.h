@@ -89,6 +89,18 @@ void qx_free_strings(char **list);
  */
 int qx_strptrcasecmp(const void *a, const void *b);
 
+/* ---- standard streams -------------------------------------------------- */
+
+/*
+ * Gives standard input, and standard output when it is not a terminal,
+ * buffers of size bytes each, so that a filter moves its data in large
+ * blocks rather than the C library's default of one disk block.  Call it
+ * before the first read or write of either stream.  The buffers belong to
+ * the streams until the process ends.  Returns 0, or -1 with errno set
+ * (ENOMEM), the streams then keeping their defaults.
+ */
+int qx_stdio_buffers(size_t size);
+
 /* ---- output ------------------------------------------------------------ */
 
 /*

@@ -13,6 +13,7 @@ int main(int argc, char *argv[])
 
     (void)argc;  // arguments are ignored
 
+    qx_stdio_buffers(1 << 18);
     nb_fasta_init(&fasta_rec);
     while ((status = nb_fasta_read(&fasta_rec, stdin)) == NB_RECORD)
         printf("%s", fasta_rec.seq);

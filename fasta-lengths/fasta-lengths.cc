@@ -22,6 +22,7 @@ int main(int argc, char *argv[])
     if (argc != 1)
         usage(argv[0]);
 
+    qx_stdio_buffers(1 << 18);
     nb_fasta_init(&fasta_rec);
     while ((status = nb_fasta_read(&fasta_rec, stdin)) == NB_RECORD) {
         size_t seq_len = strlen(fasta_rec.seq);

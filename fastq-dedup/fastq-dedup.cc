@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     fwrite(warning, 1, sizeof warning - 1, stderr);
 
     memset(&fastx_rec, 0, sizeof fastx_rec);
+    qx_stdio_buffers(1 << 18);
     nb_fastx_init(&fastx_rec, stdin);
     qx_tic(&start_time, &start_usage);
 

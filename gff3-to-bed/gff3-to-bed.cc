@@ -22,6 +22,7 @@ int main(int argc, char *argv[])
     if (argc != 1)
         usage(argv[0]);
 
+    qx_stdio_buffers(1 << 18);
     nb_gff3_init(&feature);
     // Header, comment and directive lines are the library's to pass over;
     // a "###" gives the empty BED record, which writes no line.

@@ -272,6 +272,49 @@ int skip_to_marker(FILE *stream, int marker1, int marker2)
 
 int read_lines_until_marker(FILE *stream, nb_text_t *text, int marker1, int marker2)
 {
+#if NB_STDIO_BUFFER
+    // Sequence lines are short and many: take every whole line that waits
+    // in the stream's buffer without a call per line, and look for NUL
+    // bytes once over the whole sequence at the end.
+    size_t from = text->len;
+    for (;;) {
+        int got = refill(stream);
+        if (got == IO_ERROR)
+            return NB_ERR_IO;
+        if (got == IO_EOF)
+            break;
+        char *p = stream->_IO_read_ptr;
+        char *end = stream->_IO_read_end;
+        if (*p == marker1 || *p == marker2)
+            break;
+        char *nl = static_cast<char *>(memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (nl == nullptr) {
+            // The line runs over the end of the buffer.
+            got = read_line(stream, text);
+            if (got < 0)
+                return got;
+            continue;
+        }
+        size_t n = static_cast<size_t>(nl - p);
+        if (n > 0 && p[n - 1] == '\r')
+            n--;
+        if (text_reserve(text, text->len + n) != 0) {
+            stream->_IO_read_ptr = nl + 1;
+            errno = ENOMEM;
+            return NB_ERR_MEMORY;
+        }
+        memcpy(text->text + text->len, p, n);
+        text->len += n;
+        text->text[text->len] = '\0';
+        stream->_IO_read_ptr = nl + 1;
+    }
+    if (has_nul(text, from)) {
+        text->len = from + strlen(text->text + from);
+        errno = EINVAL;
+        return NB_ERR_FORMAT;
+    }
+    return NB_RECORD;
+#else
     for (;;) {
         int c = peek(stream);
         if (c == EOF)
@@ -282,6 +325,7 @@ int read_lines_until_marker(FILE *stream, nb_text_t *text, int marker1, int mark
         if (got < 0)
             return got;
     }
+#endif
 }
 
 } // namespace nb

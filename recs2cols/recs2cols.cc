@@ -19,6 +19,7 @@ int main(int argc, char *argv[])
     fputs("\nBe aware than recs2cols replaces TABs with spaces in the description\n"
           "so that they won't be interpreted as separators.\n\n",
           stderr);
+    qx_stdio_buffers(1 << 18);
     nb_fastx_init(&fastx_rec, stdin);
 
     while ((status = nb_fastx_read(&fastx_rec, stdin)) != NB_END) {

@@ -31,6 +31,7 @@ int main(int argc, char *argv[])
         usage(argv[0]);
     }
 
+    qx_stdio_buffers(1 << 18);
     if (nb_vcf_skip_header(stdin) == NULL)
         return qx_stdout_status(argv[0], 65);
 
