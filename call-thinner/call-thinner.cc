@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <sys/stat.h>
+
 #include "norbel.h"
 #include "quorix.h"
 
@@ -35,10 +37,13 @@ static int64_t keep_threshold_for(int64_t desired_count, int64_t line_count)
 int main(int argc, char *argv[])
 {
     nb_vcf_t call;
-    FILE *header_stream;
+    FILE *header_stream, *calls_in;
+    struct stat stdin_stat;
     int64_t desired_count, line_count, keep_threshold;
     off_t calls_start;
     char *end;
+    char block[1 << 16];
+    size_t got;
     int c, status;
 
     if (argc != 2)
@@ -57,22 +62,32 @@ int main(int argc, char *argv[])
         return qx_stdout_status(argv[0], 66);
     }
 
-    // Only this thread touches the streams, so the unlocked forms are safe.
-    while ((c = getc_unlocked(header_stream)) != EOF)
-        putc_unlocked(c, stdout);
+    // The streams are copied in blocks: byte for byte what a getc and putc
+    // loop gives, without a call per byte.
+    while ((got = fread(block, 1, sizeof block, header_stream)) > 0)
+        fwrite(block, 1, got, stdout);
     // The column-heading line always leaves with its newline, even when the
     // input ends inside it.
-    while ((c = getc_unlocked(stdin)) != EOF && c != '\n')
-        putc_unlocked(c, stdout);
-    putc_unlocked('\n', stdout);
+    while ((c = getc(stdin)) != EOF && c != '\n')
+        putc(c, stdout);
+    putc('\n', stdout);
 
     // Standard input may be a pipe: the calls are spooled after the header
     // text so that they can be counted first and read again to sample them.
-    calls_start = ftello(header_stream);
+    // A regular file can simply be read twice.
+    calls_in = fstat(fileno(stdin), &stdin_stat) == 0 && S_ISREG(stdin_stat.st_mode) &&
+                       (calls_start = ftello(stdin)) != -1
+                   ? stdin
+                   : header_stream;
+    if (calls_in == header_stream)
+        calls_start = ftello(header_stream);
     line_count = 0;
-    while ((c = getc_unlocked(stdin)) != EOF) {
-        putc_unlocked(c, header_stream);
-        if (c == '\n')
+    while ((got = fread(block, 1, sizeof block, stdin)) > 0) {
+        if (calls_in == header_stream)
+            fwrite(block, 1, got, header_stream);
+        for (const char *nl = block; (nl = static_cast<const char *>(
+                                          memchr(nl, '\n', got - (nl - block)))) != NULL;
+             ++nl)
             ++line_count;
     }
     // Calls lost to a failed read or a full spool would shrink the sample
@@ -88,9 +103,12 @@ int main(int argc, char *argv[])
 
     keep_threshold = keep_threshold_for(desired_count, line_count);
     srandom(static_cast<unsigned>(time(NULL)));
-    fseeko(header_stream, calls_start, SEEK_SET);
+    if (fseeko(calls_in, calls_start, SEEK_SET) != 0) {
+        fprintf(stderr, "%s: Error reading VCF stream: %s\n", argv[0], strerror(errno));
+        return qx_stdout_status(argv[0], 65);
+    }
 
-    while ((status = nb_vcf_read_ss_call(&call, header_stream, 4095)) == NB_RECORD) {
+    while ((status = nb_vcf_read_ss_call(&call, calls_in, 4095)) == NB_RECORD) {
         if (random() < keep_threshold)
             nb_vcf_write_ss_call(&call, stdout, 4095);
     }
