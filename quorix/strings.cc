@@ -15,6 +15,13 @@ extern "C" char *qx_strtr(char *string, const char *from, const char *to,
         errno = EINVAL;
         return string;
     }
+    // One character for another (a tab for a space in every description)
+    // needs no table.
+    if (from[0] != '\0' && from[1] == '\0' && to[0] != '\0') {
+        for (char *p = strchr(string, from[0]); p != nullptr; p = strchr(p + 1, from[0]))
+            *p = to[0];
+        return string;
+    }
     unsigned char map[256];
     bool mapped[256] = {};
     for (int c = 0; c < 256; ++c)
