@@ -17,6 +17,49 @@ static void usage(const char *argv0)
     exit(64);
 }
 
+// Writes "<kind> codon <codon> at <position> (+<distance>)\n", the same
+// bytes as printf with "%s codon %s at %ld (+%ld)\n": a long sequence has a
+// codon every few dozen bases, and a format parsed for each line would cost
+// more than the search.
+static void print_codon(const char *kind, const char *codon, int64_t position,
+                        int64_t distance)
+{
+    char line[96];
+    char digits[24];
+    size_t len = 0;
+    uint64_t magnitude;
+    int n;
+
+    for (const char *p = kind; *p != '\0'; p++)
+        line[len++] = *p;
+    memcpy(line + len, " codon ", 7);
+    len += 7;
+    for (const char *p = codon; *p != '\0'; p++)
+        line[len++] = *p;
+    memcpy(line + len, " at ", 4);
+    len += 4;
+    for (int field = 0; field < 2; field++) {
+        int64_t value = field == 0 ? position : distance;
+        if (field == 1) {
+            memcpy(line + len, " (+", 3);
+            len += 3;
+        }
+        if (value < 0)
+            line[len++] = '-';
+        magnitude = value < 0 ? -static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+        n = 0;
+        do {
+            digits[n++] = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        while (n > 0)
+            line[len++] = digits[--n];
+    }
+    line[len++] = ')';
+    line[len++] = '\n';
+    fwrite_unlocked(line, 1, len, stdout);
+}
+
 int main(int argc, char *argv[])
 {
     struct stat stdin_stat = {};  // a failed query reads as "not a pipe": seek
@@ -59,8 +102,7 @@ int main(int argc, char *argv[])
             puts("No start codon found.");
             continue;
         }
-        printf("Start codon %s at %ld (+%ld)\n", codon, static_cast<long>(position + distance),
-               static_cast<long>(distance));
+        print_codon("Start", codon, position + distance, distance);
         position += distance + 3;
 
         distance = nb_next_stop_codon(stdin, codon);
@@ -70,8 +112,7 @@ int main(int argc, char *argv[])
             puts("No stop codon found.");
             continue;
         }
-        printf("Stop codon %s at %ld (+%ld)\n", codon, static_cast<long>(position + distance),
-               static_cast<long>(distance));
+        print_codon("Stop", codon, position + distance, distance);
         position += distance + 3;
     }
 
