@@ -219,5 +219,6 @@ int main(int argc, char *argv[])
         return qx_stdout_status(argv[0], 65);
     }
     fclose(gff3_stream);
+    free(held_seqid);
     return qx_stdout_status(argv[0], 0);
 }

@@ -12,6 +12,7 @@
 // decoder ran out of memory) on that read and on every later one.
 #include "quorix.h"
 
+#include "buffer.h"
 #include "codecs.h"
 
 #include <cerrno>
@@ -216,6 +217,16 @@ FILE *open_replay(int fd, const unsigned char *head, std::size_t head_len)
     return stream;
 }
 
+// A plain file as an ordinary FILE (fileno and seeks work), reading in
+// large blocks: genomes are read whole, over and over.
+FILE *fdopen_large(int fd, const char *mode)
+{
+    FILE *stream = fdopen(fd, mode);
+    if (stream != nullptr)
+        quorix::give_stream_buffer(stream, 1 << 18);
+    return stream;
+}
+
 }  // namespace
 
 extern "C" FILE *qx_fopen(const char *path, const char *mode)
@@ -261,7 +272,7 @@ extern "C" FILE *qx_fopen(const char *path, const char *mode)
     if (format != Format::plain)
         stream = open_decoding(fd, format, head, head_len);
     else if (start >= 0 && lseek(fd, start, SEEK_SET) == start)
-        stream = fdopen(fd, mode);
+        stream = fdopen_large(fd, mode);
     else
         stream = open_replay(fd, head, head_len);
     if (stream == nullptr) {

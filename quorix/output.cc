@@ -2,6 +2,8 @@
 // end, the check that standard output reached its place.
 #include "quorix.h"
 
+#include "buffer.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -22,17 +24,10 @@ extern "C" int qx_stdout_status(const char *progname, int status)
 
 extern "C" int qx_stdio_buffers(size_t size)
 {
-    // Owned by the streams for the rest of the run: standard streams are
-    // never closed before exit, so the blocks are never freed.
-    char *in_buf = static_cast<char *>(malloc(size));
-    if (in_buf == NULL)
+    if (quorix::give_stream_buffer(stdin, size) != 0)
         return -1;
-    setvbuf(stdin, in_buf, _IOFBF, size);
+    // A terminal stays line-buffered, so that a person sees lines as they come.
     if (isatty(fileno(stdout)))
         return 0;
-    char *out_buf = static_cast<char *>(malloc(size));
-    if (out_buf == NULL)
-        return -1;
-    setvbuf(stdout, out_buf, _IOFBF, size);
-    return 0;
+    return quorix::give_stream_buffer(stdout, size);
 }
