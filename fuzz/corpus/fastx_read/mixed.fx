@@ -1,0 +1,8 @@
+>a
+ACGT
+@r
+AC
++
+II
+>b
+A
