@@ -6,7 +6,10 @@
 
 int nb_gff3_to_bed(const nb_gff3_t *gff3, nb_bed_t *bed)
 {
-    if (!gff3->seqid || !gff3->type || strcmp(gff3->type, "###") == 0) {
+    // The "###" record has no seqid; a feature line whose type column
+    // happens to read "###" is still a feature and is converted.
+    if (!gff3->seqid || !gff3->type ||
+        (gff3->seqid[0] == '\0' && strcmp(gff3->type, "###") == 0)) {
         *bed = nb_bed_t NB_BED_INIT;
         return 0;
     }

@@ -735,4 +735,21 @@ TEST(Codons, StreamLeftAfterTheCodon)
     fclose(fp);
 }
 
+// Found by fuzzing: a feature line whose type column reads "###" was
+// taken for the "###" record and converted to no BED line, losing it.
+TEST(Bed, FeatureTypedHashesIsStillAFeature)
+{
+    Input in("c1\tsrc\t###\t3\t9\t.\t+\t.\tID=x\n###\n");
+    nb_gff3_t rec;
+    nb_gff3_init(&rec);
+    nb_bed_t bed = NB_BED_INIT;
+    ASSERT_EQ(nb_gff3_read(&rec, in, 4095), NB_RECORD);
+    nb_gff3_to_bed(&rec, &bed);
+    EXPECT_EQ(bed_line(bed), "c1\t2\t9\tx\t.\t+\tsrc\t###\t.\tID=x\n");
+    ASSERT_EQ(nb_gff3_read(&rec, in, 4095), NB_RECORD);
+    nb_gff3_to_bed(&rec, &bed);
+    EXPECT_EQ(bed_line(bed), "");
+    nb_gff3_free(&rec);
+}
+
 } // namespace
