@@ -157,6 +157,10 @@ TEST(Malformed, SequenceInput)
          "Start codon ATG at 5 (+4)\nStop codon TAA at 9 (+1)\nNo start codon found.\n", "", 0},
         {"CRLF breaks a codon", "codon-scan", {"0"}, "AT\r\nGATG\r\n",
          "Start codon ATG at 6 (+5)\nNo stop codon found.\n", "", 0},
+        {"offset past the end of a regular file", "codon-scan", {"100"}, "AATGTAG",
+         "No start codon found.\n", "", 0, Stdin::file},
+        {"NUL byte, regular file", "fasta-lengths", {}, nul, "a\t4\n",
+         read_error("fasta-lengths", "FASTA"), 65, Stdin::file},
         {"no final newline", "codon-scan", {"1"}, "AATGTAG",
          "Start codon ATG at 2 (+0)\nStop codon TAG at 5 (+0)\nNo start codon found.\n", "", 0},
     });
@@ -248,6 +252,14 @@ TEST(Malformed, AnnotationAndCallInput)
          read_error("call-thinner", "VCF"), 65},
         {"NUL byte", "call-thinner", {"10"}, vcf_nul, kVcfHeader + kCall5 + "\n",
          read_error("call-thinner", "VCF"), 65},
+        // A regular file is read twice rather than spooled.
+        {"POS of x, regular file", "call-thinner", {"10"}, pos_x, kVcfHeader + kCall5 + "\n",
+         read_error("call-thinner", "VCF"), 65, Stdin::file},
+        {"no final newline, regular file", "call-thinner", {"10"}, kVcfHeader + kCall5,
+         kVcfHeader + kCall5 + "\n", "", 0, Stdin::file},
+        {"binary garbage, regular file", "call-thinner", {"10"}, bin,
+         bin.substr(0, bin.find('\n') + 1),
+         read_error("call-thinner", "VCF"), 65, Stdin::file},
     });
 }
 
@@ -283,7 +295,8 @@ TEST(Malformed, CompressedFiles)
     // A cut annotation or genome: every feature before the fault is written
     // whole, exactly as from the intact files, then the error.
     const std::string annotation = fixture("annotation.gff3");
-    progtest::Result whole = progtest::run("feature-slice", {annotation, genome, "GENE", "ID="}, "");
+    progtest::Result whole =
+        progtest::run("feature-slice", {annotation, genome, "GENE", "ID="}, "");
     ASSERT_EQ(0, whole.status);
     ASSERT_EQ(80u, static_cast<size_t>(std::count(whole.out.begin(), whole.out.end(), '\n')));
     struct {
@@ -298,16 +311,18 @@ TEST(Malformed, CompressedFiles)
                                                             "Input/output error"), 41},
     };
     // A genome named .gz that is plain text reads as it is.
+    const std::string plain_named = fixture("plain-named.fa.gz");
     progtest::Result plain =
-        progtest::run("feature-slice", {annotation, fixture("plain-named.fa.gz"), "GENE", "ID="}, "");
+        progtest::run("feature-slice", {annotation, plain_named, "GENE", "ID="}, "");
     EXPECT_EQ(0, plain.status);
     EXPECT_EQ("", plain.err);
-    EXPECT_EQ(replaced(whole.out, genome, fixture("plain-named.fa.gz")),
+    EXPECT_EQ(replaced(whole.out, genome, plain_named),
               plain.out);
 
     for (const auto &cut : cuts) {
         SCOPED_TRACE(cut.gff3 + " " + cut.fasta);
-        progtest::Result r = progtest::run("feature-slice", {cut.gff3, cut.fasta, "GENE", "ID="}, "");
+        progtest::Result r =
+            progtest::run("feature-slice", {cut.gff3, cut.fasta, "GENE", "ID="}, "");
         EXPECT_EQ(65, r.status);
         EXPECT_EQ(cut.err, r.err);
         std::string expected = replaced(replaced(whole.out, annotation, cut.gff3), genome,
