@@ -107,6 +107,7 @@ int refill(FILE *stream)
     return IO_EOF;
 }
 
+// With text NULL the bytes up to the delimiter are only consumed.
 int append_until(FILE *stream, nb_text_t *text, int delim)
 {
     for (;;) {
@@ -117,16 +118,18 @@ int append_until(FILE *stream, nb_text_t *text, int delim)
         char *end = stream->_IO_read_end;
         char *hit = static_cast<char *>(memchr(p, delim, static_cast<size_t>(end - p)));
         size_t n = static_cast<size_t>((hit ? hit : end) - p);
-        if (text_reserve(text, text->len + n) != 0) {
-            stream->_IO_read_ptr = hit ? hit + 1 : end;
-            if (!hit && skip_until(stream, delim) == IO_ERROR)
-                return IO_ERROR;
-            errno = ENOMEM;
-            return IO_NOMEM;
+        if (text != nullptr) {
+            if (text_reserve(text, text->len + n) != 0) {
+                stream->_IO_read_ptr = hit ? hit + 1 : end;
+                if (!hit && skip_until(stream, delim) == IO_ERROR)
+                    return IO_ERROR;
+                errno = ENOMEM;
+                return IO_NOMEM;
+            }
+            memcpy(text->text + text->len, p, n);
+            text->len += n;
+            text->text[text->len] = '\0';
         }
-        memcpy(text->text + text->len, p, n);
-        text->len += n;
-        text->text[text->len] = '\0';
         if (hit) {
             stream->_IO_read_ptr = hit + 1;
             return IO_DELIM;
@@ -137,19 +140,7 @@ int append_until(FILE *stream, nb_text_t *text, int delim)
 
 int skip_until(FILE *stream, int delim)
 {
-    for (;;) {
-        int got = refill(stream);
-        if (got != 1)
-            return got;
-        char *p = stream->_IO_read_ptr;
-        char *end = stream->_IO_read_end;
-        char *hit = static_cast<char *>(memchr(p, delim, static_cast<size_t>(end - p)));
-        if (hit) {
-            stream->_IO_read_ptr = hit + 1;
-            return IO_DELIM;
-        }
-        stream->_IO_read_ptr = end;
-    }
+    return append_until(stream, nullptr, delim);
 }
 
 int peek(FILE *stream)
