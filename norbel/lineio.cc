@@ -74,6 +74,22 @@ bool has_nul(const nb_text_t *text, size_t from)
     return text->len > from && memchr(text->text + from, '\0', text->len - from) != nullptr;
 }
 
+namespace {
+
+// A NUL in the text from offset from makes the line malformed; the text is
+// kept a true string, ending where the NUL stood.  Returns 0, or
+// NB_ERR_FORMAT with errno EINVAL.
+int reject_nul(nb_text_t *text, size_t from)
+{
+    if (!has_nul(text, from))
+        return 0;
+    text->len = from + strlen(text->text + from);
+    errno = EINVAL;
+    return NB_ERR_FORMAT;
+}
+
+} // namespace
+
 int end_status(FILE *stream)
 {
     if (!ferror_unlocked(stream))
@@ -229,12 +245,8 @@ int read_line(FILE *stream, nb_text_t *text)
         return 0;
     if (got == IO_DELIM)
         drop_cr(text, from);
-    if (has_nul(text, from)) {
-        // Keep the text a true string: what came before the NUL.
-        text->len = from + strlen(text->text + from);
-        errno = EINVAL;
+    if (reject_nul(text, from) != 0)
         return NB_ERR_FORMAT;
-    }
     return 1;
 }
 
@@ -299,11 +311,8 @@ int read_lines_until_marker(FILE *stream, nb_text_t *text, int marker1, int mark
         text->text[text->len] = '\0';
         stream->_IO_read_ptr = nl + 1;
     }
-    if (has_nul(text, from)) {
-        text->len = from + strlen(text->text + from);
-        errno = EINVAL;
+    if (reject_nul(text, from) != 0)
         return NB_ERR_FORMAT;
-    }
     return NB_RECORD;
 #else
     for (;;) {
