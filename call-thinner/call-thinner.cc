@@ -75,11 +75,11 @@ int main(int argc, char *argv[])
     // Standard input may be a pipe: the calls are spooled after the header
     // text so that they can be counted first and read again to sample them.
     // A regular file can simply be read twice.
-    calls_in = fstat(fileno(stdin), &stdin_stat) == 0 && S_ISREG(stdin_stat.st_mode) &&
-                       (calls_start = ftello(stdin)) != -1
-                   ? stdin
-                   : header_stream;
-    if (calls_in == header_stream)
+    calls_in = header_stream;
+    if (fstat(fileno(stdin), &stdin_stat) == 0 && S_ISREG(stdin_stat.st_mode) &&
+        (calls_start = ftello(stdin)) != -1)
+        calls_in = stdin;
+    else
         calls_start = ftello(header_stream);
     line_count = 0;
     while ((got = fread(block, 1, sizeof block, stdin)) > 0) {
