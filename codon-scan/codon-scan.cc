@@ -25,38 +25,35 @@ static void print_codon(const char *kind, const char *codon, int64_t position,
                         int64_t distance)
 {
     char line[96];
-    char digits[24];
     size_t len = 0;
-    uint64_t magnitude;
-    int n;
-
-    for (const char *p = kind; *p != '\0'; p++)
-        line[len++] = *p;
-    memcpy(line + len, " codon ", 7);
-    len += 7;
-    for (const char *p = codon; *p != '\0'; p++)
-        line[len++] = *p;
-    memcpy(line + len, " at ", 4);
-    len += 4;
-    for (int field = 0; field < 2; field++) {
-        int64_t value = field == 0 ? position : distance;
-        if (field == 1) {
-            memcpy(line + len, " (+", 3);
-            len += 3;
-        }
+    // Appends text, or a number in decimal with its sign.
+    auto put_text = [&](const char *text) {
+        while (*text != '\0')
+            line[len++] = *text++;
+    };
+    auto put_number = [&](int64_t value) {
+        char digits[24];
+        int n = 0;
+        uint64_t magnitude =
+            value < 0 ? -static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
         if (value < 0)
             line[len++] = '-';
-        magnitude = value < 0 ? -static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-        n = 0;
         do {
             digits[n++] = static_cast<char>('0' + magnitude % 10);
             magnitude /= 10;
         } while (magnitude != 0);
         while (n > 0)
             line[len++] = digits[--n];
-    }
-    line[len++] = ')';
-    line[len++] = '\n';
+    };
+
+    put_text(kind);
+    put_text(" codon ");
+    put_text(codon);
+    put_text(" at ");
+    put_number(position);
+    put_text(" (+");
+    put_number(distance);
+    put_text(")\n");
     fwrite_unlocked(line, 1, len, stdout);
 }
 
